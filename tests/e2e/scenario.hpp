@@ -1,0 +1,77 @@
+// One end-to-end scenario: a package to pack into the stub, the command line
+// the stub is started with, and what the user must see. The same table runs
+// against the native stub and against stubra.exe under Wine.
+//
+// Expected texts may hold placeholders, filled in per run in the syntax of the
+// target (backslash paths; a drive letter under Wine):
+//   {temp}   the temporary folder without its trailing backslash (the
+//            installer's working folder)
+//   {work}   the run's work folder without its trailing backslash
+//   {stub}   the packed stub's own path
+// A message box text that ends with "{any}" matches any text that begins with
+// what stands before it (for system error texts that differ by system).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/e2e/message_boxes.hpp"
+
+namespace e2e {
+
+// The files a scenario can pack.
+enum class content {
+    installer,  // the fake installer program
+    readme,     // a small text file
+};
+
+struct packed_file {
+    std::string key;
+    std::string name;
+    content source;
+};
+
+// What is done to the packed stub after packing.
+enum class mutation {
+    none,
+    unpacked_stub,    // the stub as built, nothing appended
+    corrupt_payload,  // one byte of the last file's content flipped
+    trailing_bytes,   // bytes appended behind the marker, as a signature would be
+};
+
+// The machine the stub runs on: plain 32-bit Windows, or 64-bit Windows
+// where the 32-bit stub runs under WoW64.
+enum class machine { windows_32, windows_64 };
+
+struct expectation {
+    std::uint32_t exit_code = 0;
+    std::vector<message_box> message_boxes;
+    // The installer's command line after its own program path; empty
+    // optional: the installer must not have run.
+    std::optional<std::string> installer_command_line;
+    // Names in the installer's own folder, sorted.
+    std::vector<std::string> installer_folder;
+    // The name of the packed installer that was started.
+    std::string started = "setup.exe";
+    bool work_folder_removed = true;
+    // Names that must not exist in the temporary folder after the run.
+    std::vector<std::string> absent_from_temp;
+};
+
+struct scenario {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> values;
+    std::vector<packed_file> files;
+    mutation after_packing = mutation::none;
+    std::string command_line;
+    std::uint32_t installer_exit_code = 0;
+    machine on = machine::windows_32;
+    expectation expected;
+};
+
+const std::vector<scenario>& all_scenarios();
+
+}  // namespace e2e

@@ -9,7 +9,7 @@ boost_src_cache=${STUBRA_DEPS:-/opt/stubra-deps}/boost1.74-src
 
 native_packages=(
   build-essential cmake ninja-build clang-format
-  googletest libgtest-dev libboost-filesystem-dev libssl-dev
+  googletest libgtest-dev libboost-filesystem-dev libssl-dev bc
 )
 windows_packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
@@ -45,8 +45,16 @@ apt_install() {
     as_root apt-get update -qq
     updated=yes
   fi
+  echo "setup: installing" $missing
+  local log
+  log=$(mktemp)
   # shellcheck disable=SC2086
-  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends $missing
+  if ! DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends $missing >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    return 1
+  fi
+  rm -f "$log"
 }
 
 fetch_boost_filesystem_sources() {

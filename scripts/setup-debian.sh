@@ -13,7 +13,7 @@ native_packages=(
 )
 windows_packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine32 xvfb xauth osslsigncode openssl dpkg-dev xz-utils
+  wine wine32 wine64 xvfb xauth osslsigncode openssl dpkg-dev xz-utils
 )
 
 as_root() {

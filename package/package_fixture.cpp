@@ -1,0 +1,104 @@
+#include "package/package_fixture.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+
+#include "platform/win32.hpp"
+#include "varnel/fs/remove_folder.hpp"
+#include "varnel/fs/temp_path.hpp"
+
+std::string fake_image() {
+    return "MZ" + std::string(62, 'x') + std::string(448, '\0');
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path << ": error " << GetLastError();
+    DWORD written = 0;
+    const BOOL ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    ASSERT_TRUE(ok) << path << ": error " << GetLastError();
+    ASSERT_EQ(written, bytes.size()) << path;
+}
+
+std::string read_file(const std::string& path) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << path << ": error " << GetLastError();
+        return {};
+    }
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD delivered = 0;
+    const BOOL ok =
+        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &delivered, nullptr);
+    CloseHandle(file);
+    EXPECT_TRUE(ok) << path << ": error " << GetLastError();
+    bytes.resize(delivered);
+    return bytes;
+}
+
+bool path_exists(const std::string& path) {
+    WIN32_FIND_DATAA entry{};
+    const HANDLE search = FindFirstFileA(path.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    FindClose(search);
+    return true;
+}
+
+std::vector<std::string> folder_entries(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry{};
+    const HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        const std::string name = entry.cFileName;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void package_fixture::SetUp() {
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+    std::replace_if(
+        name.begin(), name.end(),
+        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) == 0; }, '-');
+    scratch_ = varnel::fs::temp_path() + "stubra-package-" + name + "\\";
+    varnel::fs::remove_folder(scratch_);
+    ASSERT_TRUE(CreateDirectoryA(scratch_.c_str(), nullptr)) << scratch_;
+    work_ = scratch_ + "work\\";
+    ASSERT_TRUE(CreateDirectoryA(work_.c_str(), nullptr)) << work_;
+    package_ = scratch_ + "packed.exe";
+}
+
+void package_fixture::TearDown() {
+    varnel::fs::remove_folder(scratch_);
+}
+
+void package_fixture::write_package(const std::function<void(package_writer&)>& build) {
+    std::ostringstream bytes;
+    package_writer writer(bytes);
+    build(writer);
+    write_file(package_, bytes.str());
+}
+
+void package_fixture::write_records(const std::function<void(package_writer&)>& records) {
+    write_package([&](package_writer& writer) {
+        writer.bytes(fake_image());
+        writer.stub_record();
+        records(writer);
+        writer.marker();
+    });
+}

@@ -104,6 +104,8 @@ using va_list_ptr = void*;
 #define ERROR_ALREADY_EXISTS 183u
 #define ERROR_FILENAME_EXCED_RANGE 206u
 #define ERROR_DIRECTORY 267u
+#define ERROR_MR_MID_NOT_FOUND 317u
+#define ERROR_RESOURCE_LANG_NOT_FOUND 1815u
 #define ERROR_CANT_RESOLVE_FILENAME 1921u
 
 // FormatMessage.
@@ -122,6 +124,7 @@ using va_list_ptr = void*;
 
 // Processes and waits.
 #define SEE_MASK_NOCLOSEPROCESS 0x00000040u
+#define SEE_MASK_FLAG_NO_UI 0x00000400u
 #define SW_SHOWNORMAL 1
 #define WAIT_OBJECT_0 0x00000000u
 #define WAIT_TIMEOUT 0x00000102u
@@ -223,3 +226,4 @@ HANDLE WINAPI GetCurrentProcess();
 LPSTR WINAPI GetCommandLineA();
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+BOOL WINAPI SetEnvironmentVariableA(LPCSTR lpName, LPCSTR lpValue);

@@ -1,0 +1,35 @@
+// Scratch folders and small file helpers for the platform tests. Written
+// against the platform door alone, so the tests that use them run unchanged
+// against Windows itself.
+#pragma once
+
+#include <string>
+
+// A fresh folder under the temporary folder, removed with everything in it
+// when the object goes (read-only files included; links are removed as links,
+// never followed).
+class scratch_folder {
+  public:
+    scratch_folder();
+    scratch_folder(const scratch_folder&) = delete;
+    scratch_folder& operator=(const scratch_folder&) = delete;
+    ~scratch_folder();
+
+    // The folder's path, without a trailing backslash.
+    const std::string& path() const { return path_; }
+
+    // The path of an entry in the folder.
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+  private:
+    std::string path_;
+};
+
+// Creates or replaces the file with the given content; throws on failure.
+void write_file(const std::string& path, const std::string& content);
+
+// The whole content of the file; throws on failure.
+std::string read_file(const std::string& path);
+
+// Whether something exists at the path.
+bool exists(const std::string& path);

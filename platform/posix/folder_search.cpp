@@ -142,6 +142,8 @@ std::optional<WIN32_FIND_DATAA> describe_entry(const std::string& path, const st
     }
     WIN32_FIND_DATAA data{};
     data.dwFileAttributes = attributes_of(path, entry);
+    // POSIX keeps no creation time; the last change of the entry's status
+    // stands in for it.
     data.ftCreationTime = to_file_time(entry.st_ctim);
     data.ftLastAccessTime = to_file_time(entry.st_atim);
     data.ftLastWriteTime = to_file_time(entry.st_mtim);

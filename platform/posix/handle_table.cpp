@@ -1,3 +1,5 @@
+// The handle table, and the calls that take a handle of any kind:
+// CloseHandle and WaitForSingleObject.
 #include "platform/posix/handle_table.hpp"
 
 #include "platform/posix/current_process.hpp"

@@ -79,7 +79,11 @@ std::uint32_t install(const std::string& command_line, const std::string& work_f
     }
 
     const std::string parameters = installer_parameters(values);
-    const std::string file = work_folder + executable_value(values, is_wow64());
+    // Without an executable value the file to launch would be the bare work
+    // folder, and starting a folder opens it in the shell, elevated: there is
+    // no file to launch then.
+    const std::string executable = executable_value(values, is_wow64());
+    const std::string file = executable.empty() ? std::string() : work_folder + executable;
     return launch_installer(file, parameters, parent_folder(work_folder));
 }
 

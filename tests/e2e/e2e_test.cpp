@@ -34,6 +34,15 @@ std::string file_name_of(const std::string& windows_path) {
     return windows_path.substr(windows_path.find_last_of('\\') + 1);
 }
 
+}  // namespace
+
+// Test names already say which row runs; print just its name.
+void PrintTo(const scenario& row, std::ostream* out) {
+    *out << row.name;
+}
+
+namespace {
+
 class scenario_run : public testing::TestWithParam<scenario> {
   protected:
     void SetUp() override {
@@ -100,8 +109,8 @@ TEST_P(scenario_run, shows_the_user_what_the_table_expects) {
 }
 
 INSTANTIATE_TEST_SUITE_P(table, scenario_run, testing::ValuesIn(all_scenarios()),
-                         [](const testing::TestParamInfo<scenario>& info) {
-                             return info.param.name;
+                         [](const testing::TestParamInfo<scenario>& row) {
+                             return row.param.name;
                          });
 
 }  // namespace

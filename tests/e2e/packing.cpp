@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "tests/e2e/process.hpp"
+#include "tools/pack/package_writer.hpp"
 
 namespace e2e {
 
@@ -19,6 +20,30 @@ std::string source_of(const packed_file& file, const target& on, const std::stri
     const std::string path = folder + "/readme-source.txt";
     std::ofstream(path, std::ios::binary) << "Read me before installing.\r\n";
     return path;
+}
+
+std::string contents_of(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The records in the packer's order, without the packer's checks.
+void write_unchecked(const scenario& row, const target& on, const std::string& folder,
+                     const std::string& packed) {
+    std::ofstream out(packed, std::ios::binary);
+    package_writer writer(out);
+    writer.bytes(contents_of(on.stub()));
+    writer.stub_record();
+    for (const auto& [key, value] : row.values) {
+        writer.value_record(key, value);
+    }
+    for (const auto& file : row.files) {
+        writer.file_record(file.key, file.name, contents_of(source_of(file, on, folder)));
+    }
+    writer.marker();
+    if (!out) {
+        throw std::runtime_error("cannot write " + packed);
+    }
 }
 
 void run_packer(const std::vector<std::string>& arguments) {
@@ -42,8 +67,7 @@ void flip_byte(const std::string& path, std::uintmax_t offset) {
 // chunk, its key chunk and its tag chunk; the simplest byte to hit is the
 // content's first one, found by searching for the readme text.
 void corrupt_payload(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = contents_of(path);
     const std::size_t at = bytes.rfind("Read me before installing.");
     if (at == std::string::npos) {
         throw std::runtime_error("corrupt_payload needs a packed readme");
@@ -56,15 +80,8 @@ void append_trailing_bytes(const std::string& path) {
     out << std::string(1021, '\0') << "certificate table stand-in";
 }
 
-}  // namespace
-
-std::string pack_scenario(const scenario& row, const target& on, const std::string& folder) {
-    const std::string packed = folder + "/packed-" + stdfs::path(on.stub()).filename().string();
-    if (row.after_packing == mutation::unpacked_stub) {
-        stdfs::copy_file(on.stub(), packed, stdfs::copy_options::overwrite_existing);
-        return packed;
-    }
-
+std::vector<std::string> packer_arguments(const scenario& row, const target& on,
+                                          const std::string& folder, const std::string& packed) {
     std::vector<std::string> arguments = {
         required_environment("STUBRA_E2E_PACK"), "build", "--stub", on.stub(), "--output", packed};
     for (const auto& [key, value] : row.values) {
@@ -74,7 +91,23 @@ std::string pack_scenario(const scenario& row, const target& on, const std::stri
         arguments.insert(arguments.end(),
                          {"--file", file.key, file.name, source_of(file, on, folder)});
     }
-    run_packer(arguments);
+    return arguments;
+}
+
+}  // namespace
+
+std::string pack_scenario(const scenario& row, const target& on, const std::string& folder) {
+    const std::string packed = folder + "/packed-" + stdfs::path(on.stub()).filename().string();
+    if (row.after_packing == mutation::unpacked_stub) {
+        stdfs::copy_file(on.stub(), packed, stdfs::copy_options::overwrite_existing);
+        return packed;
+    }
+
+    if (row.after_packing == mutation::unchecked_names) {
+        write_unchecked(row, on, folder, packed);
+    } else {
+        run_packer(packer_arguments(row, on, folder, packed));
+    }
 
     if (row.after_packing == mutation::corrupt_payload) {
         corrupt_payload(packed);

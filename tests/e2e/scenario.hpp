@@ -40,6 +40,8 @@ enum class mutation {
     unpacked_stub,    // the stub as built, nothing appended
     corrupt_payload,  // one byte of the last file's content flipped
     trailing_bytes,   // bytes appended behind the marker, as a signature would be
+    unchecked_names,  // written with the package writer alone, so that file names the
+                      // packer refuses reach the stub, as from a hostile packer
 };
 
 // The machine the stub runs on: plain 32-bit Windows, or 64-bit Windows

@@ -95,6 +95,7 @@ std::vector<scenario> make_scenarios() {
     }
     {
         scenario row = installer_run("a_file_name_leaving_the_work_folder_is_refused");
+        row.after_packing = mutation::unchecked_names;
         row.files = {setup, {"", "..\\escaped.txt", content::readme}};
         row.expected.exit_code = 1;
         row.expected.message_boxes = {

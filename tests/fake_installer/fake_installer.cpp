@@ -6,6 +6,7 @@
 // STUBRA_FAKE_INSTALLER_REPORT     the path of a report file to write; none is
 //                                  written when unset. Its lines, each ending
 //                                  with "\n":
+//     program: <GetModuleFileNameA(), the path it was started from>
 //     command line: <GetCommandLineA() without the program token: a leading
 //                    quoted token up to its closing quote, or an unquoted one
 //                    up to the first space; then one space, if there is one>
@@ -44,7 +45,7 @@ std::string current_folder() {
     return folder;
 }
 
-std::string own_folder() {
+std::string own_path() {
     std::string path(MAX_PATH, '\0');
     DWORD length = 0;
     while ((length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()))) ==
@@ -52,6 +53,10 @@ std::string own_folder() {
         path.resize(path.size() * 2);
     }
     path.resize(length);
+    return path;
+}
+
+std::string folder_of(const std::string& path) {
     const std::size_t separator = path.find_last_of('\\');
     return separator == std::string::npos ? std::string() : path.substr(0, separator);
 }
@@ -76,9 +81,11 @@ std::vector<std::string> entries_of(const std::string& folder) {
 }
 
 std::string report() {
-    std::string text = "command line: " + command_line_arguments() + "\n";
+    const std::string program = own_path();
+    std::string text = "program: " + program + "\n";
+    text += "command line: " + command_line_arguments() + "\n";
     text += "working folder: " + current_folder() + "\n";
-    for (const std::string& name : entries_of(own_folder())) {
+    for (const std::string& name : entries_of(folder_of(program))) {
         text += "file: " + name + "\n";
     }
     return text;

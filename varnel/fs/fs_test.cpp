@@ -82,7 +82,9 @@ class remove_folder_test : public testing::Test {
 TEST_F(remove_folder_test, removes_a_tree_of_files_and_nested_folders_whatever_the_path_ends_with) {
     for (const std::string ending : {"", "\\", "/"}) {
         SCOPED_TRACE("path ending '" + ending + "'");
-        make_folder(victim_);
+        if (!exists(victim_)) {
+            make_folder(victim_);
+        }
         write_file(victim_ + "\\setup.exe");
         write_file(victim_ + "\\.hidden");
         make_folder(victim_ + "\\data");

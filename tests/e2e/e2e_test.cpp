@@ -4,7 +4,9 @@
 // working folder and neighbours, and that the work folder is gone.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "tests/e2e/installer_report.hpp"
@@ -28,6 +30,23 @@ std::vector<std::string> work_folders_in(const stdfs::path& folder) {
         }
     }
     return found;
+}
+
+constexpr const char* planted_file = "version.dll";
+
+// Work folders under the names of the coming seconds, as someone who wants
+// the elevated installer to load their files would leave them.
+std::vector<stdfs::path> plant_work_folders(const stdfs::path& temp) {
+    std::vector<stdfs::path> planted;
+    const auto now = static_cast<std::int64_t>(std::time(nullptr));
+    for (std::int64_t second = now - 1; second <= now + 60; ++second) {
+        const stdfs::path folder =
+            temp / ("ORVNT" + std::to_string(static_cast<std::int32_t>(second)));
+        stdfs::create_directory(folder);
+        std::ofstream(folder / planted_file) << "planted";
+        planted.push_back(folder / planted_file);
+    }
+    return planted;
 }
 
 std::string file_name_of(const std::string& windows_path) {
@@ -76,6 +95,8 @@ TEST_P(scenario_run, shows_the_user_what_the_table_expects) {
     request.report_file = (root_ / "report.txt").string();
     request.installer_exit_code = row.installer_exit_code;
     request.on = row.on;
+    const std::vector<stdfs::path> planted =
+        row.planted_work_folders ? plant_work_folders(root_ / "temp") : std::vector<stdfs::path>{};
     const run_outcome outcome = on_->run(request);
     SCOPED_TRACE("the run printed:\n" + outcome.output);
 
@@ -101,6 +122,9 @@ TEST_P(scenario_run, shows_the_user_what_the_table_expects) {
 
     if (expected.work_folder_removed) {
         EXPECT_EQ(work_folders_in(root_ / "temp"), std::vector<std::string>{});
+    }
+    for (const stdfs::path& file : planted) {
+        EXPECT_TRUE(stdfs::exists(file)) << file;
     }
     for (const std::string& name : expected.absent_from_temp) {
         EXPECT_FALSE(stdfs::exists(root_ / "temp" / name)) << name;

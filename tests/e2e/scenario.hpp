@@ -71,6 +71,9 @@ struct scenario {
     std::string command_line;
     std::uint32_t installer_exit_code = 0;
     machine on = machine::windows_32;
+    // Work folders planted in the temporary folder under the names of the
+    // next seconds, each holding a file, before the stub starts.
+    bool planted_work_folders = false;
     expectation expected;
 };
 

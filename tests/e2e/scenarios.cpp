@@ -149,6 +149,16 @@ std::vector<scenario> make_scenarios() {
         row.expected.installer_command_line.reset();
         rows.push_back(row);
     }
+    {
+        scenario row = installer_run("a_planted_work_folder_is_never_used");
+        row.planted_work_folders = true;
+        row.expected.exit_code = 1;
+        row.expected.message_boxes = {
+            {"SetCurrentDirectory failed", "Unable to set Working Directory"}};
+        row.expected.installer_command_line.reset();
+        row.expected.work_folder_removed = false;
+        rows.push_back(row);
+    }
     return rows;
 }
 

@@ -1,11 +1,11 @@
 #!/bin/sh
 # A stand-in installer for the demo: shows where and how the stub started it,
 # then ends with exit code 3, which the stub hands back as its own.
-echo "sample installer: working folder $(pwd)"
-echo "sample installer: arguments:"
+printf 'sample installer: working folder %s\n' "$(pwd)"
+printf 'sample installer: arguments:\n'
 for argument in "$@"; do
-    echo "    [$argument]"
+    printf '    [%s]\n' "$argument"
 done
-echo "sample installer: files beside me:"
+printf 'sample installer: files beside me:\n'
 ls -1 "$(dirname "$0")" | sed 's/^/    /'
 exit 3

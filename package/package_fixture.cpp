@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <random>
 #include <sstream>
 
 #include "platform/win32.hpp"
@@ -75,9 +76,12 @@ void package_fixture::SetUp() {
     std::replace_if(
         name.begin(), name.end(),
         [](char c) { return std::isalnum(static_cast<unsigned char>(c)) == 0; }, '-');
-    scratch_ = varnel::fs::temp_path() + "stubra-package-" + name + "\\";
-    varnel::fs::remove_folder(scratch_);
-    ASSERT_TRUE(CreateDirectoryA(scratch_.c_str(), nullptr)) << scratch_;
+    // A random suffix keeps runs of the same test at the same time apart.
+    std::random_device random;
+    scratch_ =
+        varnel::fs::temp_path() + "stubra-package-" + name + "-" + std::to_string(random()) + "\\";
+    ASSERT_TRUE(CreateDirectoryA(scratch_.c_str(), nullptr))
+        << scratch_ << ": error " << GetLastError();
     work_ = scratch_ + "work\\";
     ASSERT_TRUE(CreateDirectoryA(work_.c_str(), nullptr)) << work_;
     package_ = scratch_ + "packed.exe";

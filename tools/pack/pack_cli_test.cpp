@@ -6,6 +6,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -49,9 +50,11 @@ class pack_cli_test : public testing::Test {
   protected:
     void SetUp() override {
         std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
-        folder_ = stdfs::temp_directory_path() / ("stubra-pack-cli-" + name);
-        stdfs::remove_all(folder_);
-        stdfs::create_directories(folder_);
+        // A random suffix keeps runs of the same test at the same time apart.
+        std::random_device random;
+        folder_ = stdfs::temp_directory_path() /
+                  ("stubra-pack-cli-" + name + "-" + std::to_string(random()));
+        ASSERT_TRUE(stdfs::create_directory(folder_)) << folder_;
         write_bytes(path("stub.exe"), stub_image);
         stdfs::permissions(path("stub.exe"), stdfs::perms::owner_all | stdfs::perms::group_read |
                                                  stdfs::perms::group_exec);

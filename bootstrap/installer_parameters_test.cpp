@@ -5,6 +5,9 @@
 #include <ostream>
 #include <string>
 
+#include "platform/test_scratch_folder.hpp"
+#include "platform/win32.hpp"
+
 namespace {
 
 // A folder that does not exist, so the MSI log's attributes cannot be touched.
@@ -100,6 +103,28 @@ TEST(add_msi_log_option, puts_the_log_into_the_parent_of_the_work_folder) {
     add_msi_log_option(values, "D:\\Users\\u\\Temp\\ORVNT-7\\");
     EXPECT_EQ(values.subscript("parameters"),
               "/V\"/l*v \\\"D:\\Users\\u\\Temp\\Plenta_msi.log.txt\\\"\"");
+}
+
+DWORD attributes_of(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(path.c_str(), &data);
+    EXPECT_NE(search, INVALID_HANDLE_VALUE) << path;
+    if (search == INVALID_HANDLE_VALUE) {
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    FindClose(search);
+    return data.dwFileAttributes;
+}
+
+TEST(add_msi_log_option, makes_a_read_only_log_writable_again) {
+    const scratch_folder parent;
+    const std::string log = parent / "Plenta_msi.log.txt";
+    write_file(log, "earlier run");
+    ASSERT_TRUE(SetFileAttributesA(log.c_str(), FILE_ATTRIBUTE_READONLY));
+    value_map values;
+    values.subscript("msilog") = "ON";
+    add_msi_log_option(values, parent / "ORVNT1\\");
+    EXPECT_EQ(attributes_of(log), FILE_ATTRIBUTE_NORMAL);
 }
 
 // The whole of step 7 on the worked example: package parameters /s /V"/qn",

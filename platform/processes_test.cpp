@@ -99,15 +99,15 @@ TEST_F(fake_installer_run, reports_the_entries_beside_it_sorted) {
     ASSERT_TRUE(CreateDirectoryA((installer_folder / "data").c_str(), nullptr));
     set_variable("STUBRA_FAKE_INSTALLER_REPORT", reports / "report.txt");
     run_to_end(copy, "", installer_folder.path());
-    EXPECT_EQ(read_file(reports / "report.txt"),
-              "command line: \n"
-              "working folder: " +
-                  installer_folder.path() +
-                  "\n"
-                  "file: B.dat\n"
-                  "file: a.dat\n"
-                  "file: data\n"
-                  "file: setup.exe\n");
+    EXPECT_EQ(read_file(reports / "report.txt"), "program: " + copy + "\n" +
+                                                     "command line: \n"
+                                                     "working folder: " +
+                                                     installer_folder.path() +
+                                                     "\n"
+                                                     "file: B.dat\n"
+                                                     "file: a.dat\n"
+                                                     "file: data\n"
+                                                     "file: setup.exe\n");
 }
 
 TEST(shell_execute, fails_with_file_not_found_for_a_missing_program) {

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <exception>
+#include <utility>
 
 #include "bootstrap/clean_up.hpp"
 #include "bootstrap/command_line.hpp"
@@ -70,7 +71,7 @@ std::uint32_t install(const std::string& command_line, const std::string& work_f
 
     const bool loaded = extract_package(own_file_path(), work_folder, values);
 
-    forwarded = strip_partner_identity(forwarded, values.subscript("parameters"));
+    forwarded = strip_partner_identity(std::move(forwarded), values.subscript("parameters"));
     merge_forwarded_text(values, forwarded);
     add_msi_log_option(values, work_folder);
     if (!loaded) {

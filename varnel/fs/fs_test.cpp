@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/test_scratch_folder.hpp"
 #include "platform/win32.hpp"
 #include "varnel/fs/remove_folder.hpp"
 #include "varnel/fs/system_error_text.hpp"
@@ -10,73 +11,17 @@
 
 namespace {
 
-bool exists(const std::string& path) {
-    WIN32_FIND_DATAA entry{};
-    const HANDLE search = FindFirstFileA(path.c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    FindClose(search);
-    return true;
-}
-
-void write_file(const std::string& path, const std::string& content = "content") {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path << " error " << GetLastError();
-    DWORD written = 0;
-    ASSERT_TRUE(
-        WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
-    CloseHandle(file);
-}
-
 void make_folder(const std::string& path) {
     ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path << " error " << GetLastError();
 }
 
-// A scratch folder under the temporary folder, named after the test, with a
-// "victim" folder in it to be removed; whatever a test leaves is cleared.
+// A "victim" folder to be removed, inside a scratch folder of the test's own.
 class remove_folder_test : public testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        scratch_ = varnel::fs::temp_path() + "stubra-fs-" + info->name() + "\\";
-        for (char& c : scratch_) {
-            c = c == '/' ? '-' : c;
-        }
-        clear(scratch_);
-        make_folder(scratch_);
-        victim_ = scratch_ + "victim";
-        make_folder(victim_);
-    }
+    void SetUp() override { make_folder(victim_); }
 
-    void TearDown() override { clear(scratch_); }
-
-    // Gives every file write permission back, then removes the tree.
-    static void clear(const std::string& folder) {
-        WIN32_FIND_DATAA entry{};
-        const HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
-        if (search == INVALID_HANDLE_VALUE) {
-            return;
-        }
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                clear(folder + name + "\\");
-            } else {
-                SetFileAttributesA((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA((folder + name).c_str());
-            }
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-        RemoveDirectoryA(folder.c_str());
-    }
-
-    std::string scratch_;
-    std::string victim_;
+    const scratch_folder scratch_;
+    const std::string victim_ = scratch_ / "victim";
 };
 
 TEST_F(remove_folder_test, removes_a_tree_of_files_and_nested_folders_whatever_the_path_ends_with) {
@@ -85,11 +30,11 @@ TEST_F(remove_folder_test, removes_a_tree_of_files_and_nested_folders_whatever_t
         if (!exists(victim_)) {
             make_folder(victim_);
         }
-        write_file(victim_ + "\\setup.exe");
-        write_file(victim_ + "\\.hidden");
+        write_file(victim_ + "\\setup.exe", "MZ");
+        write_file(victim_ + "\\.hidden", "");
         make_folder(victim_ + "\\data");
         make_folder(victim_ + "\\data\\deeper");
-        write_file(victim_ + "\\data\\deeper\\payload.bin");
+        write_file(victim_ + "\\data\\deeper\\payload.bin", "payload");
 
         EXPECT_TRUE(varnel::fs::remove_folder(victim_ + ending));
         EXPECT_FALSE(exists(victim_));
@@ -102,15 +47,15 @@ TEST_F(remove_folder_test, removes_an_empty_folder) {
 }
 
 TEST_F(remove_folder_test, reports_a_missing_folder_and_touches_nothing) {
-    write_file(scratch_ + "neighbour.txt");
-    EXPECT_FALSE(varnel::fs::remove_folder(scratch_ + "missing"));
-    EXPECT_TRUE(exists(scratch_ + "neighbour.txt"));
+    write_file(scratch_ / "neighbour.txt", "stays");
+    EXPECT_FALSE(varnel::fs::remove_folder(scratch_ / "missing"));
+    EXPECT_TRUE(exists(scratch_ / "neighbour.txt"));
 }
 
 TEST_F(remove_folder_test, keeps_subfolders_whose_names_begin_with_a_full_stop) {
     make_folder(victim_ + "\\.keep");
-    write_file(victim_ + "\\.keep\\inside.txt");
-    write_file(victim_ + "\\file.txt");
+    write_file(victim_ + "\\.keep\\inside.txt", "kept");
+    write_file(victim_ + "\\file.txt", "gone");
     make_folder(victim_ + "\\sub");
 
     EXPECT_FALSE(varnel::fs::remove_folder(victim_));
@@ -120,9 +65,9 @@ TEST_F(remove_folder_test, keeps_subfolders_whose_names_begin_with_a_full_stop) 
 }
 
 TEST_F(remove_folder_test, keeps_a_read_only_file_and_deletes_the_others) {
-    write_file(victim_ + "\\locked.txt");
+    write_file(victim_ + "\\locked.txt", "locked");
     ASSERT_TRUE(SetFileAttributesA((victim_ + "\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
-    write_file(victim_ + "\\other.txt");
+    write_file(victim_ + "\\other.txt", "gone");
 
     EXPECT_FALSE(varnel::fs::remove_folder(victim_));
     EXPECT_TRUE(exists(victim_ + "\\locked.txt"));

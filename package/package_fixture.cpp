@@ -13,45 +13,6 @@ std::string fake_image() {
     return "MZ" + std::string(62, 'x') + std::string(448, '\0');
 }
 
-void write_file(const std::string& path, const std::string& bytes) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path << ": error " << GetLastError();
-    DWORD written = 0;
-    const BOOL ok =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    ASSERT_TRUE(ok) << path << ": error " << GetLastError();
-    ASSERT_EQ(written, bytes.size()) << path;
-}
-
-std::string read_file(const std::string& path) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        ADD_FAILURE() << path << ": error " << GetLastError();
-        return {};
-    }
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD delivered = 0;
-    const BOOL ok =
-        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &delivered, nullptr);
-    CloseHandle(file);
-    EXPECT_TRUE(ok) << path << ": error " << GetLastError();
-    bytes.resize(delivered);
-    return bytes;
-}
-
-bool path_exists(const std::string& path) {
-    WIN32_FIND_DATAA entry{};
-    const HANDLE search = FindFirstFileA(path.c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    FindClose(search);
-    return true;
-}
-
 std::vector<std::string> folder_entries(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA entry{};

@@ -10,15 +10,12 @@
 
 #include "package/extract_package.hpp"
 #include "package/value_map.hpp"
+#include "platform/test_scratch_folder.hpp"
 #include "tools/pack/package_writer.hpp"
 
 // The bytes of a small executable image: a header and a zero-filled end, as
 // the last section of a real image has.
 std::string fake_image();
-
-void write_file(const std::string& path, const std::string& bytes);
-std::string read_file(const std::string& path);
-bool path_exists(const std::string& path);
 
 // The names in a folder (given with its trailing backslash), sorted, without
 // "." and "..".

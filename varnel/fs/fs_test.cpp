@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "platform/test_scratch_folder.hpp"
 #include "platform/win32.hpp"

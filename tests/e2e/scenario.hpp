@@ -61,6 +61,11 @@ struct expectation {
     bool work_folder_removed = true;
     // Names that must not exist in the temporary folder after the run.
     std::vector<std::string> absent_from_temp;
+    // Dialogs the Windows shell shows of its own before the stub's, when
+    // ShellExecuteExA fails (the launch record does not ask for
+    // SEE_MASK_FLAG_NO_UI). Expected on Windows targets only: the POSIX
+    // layer has no shell dialogs.
+    std::vector<message_box> shell_message_boxes;
 };
 
 struct scenario {
@@ -74,6 +79,9 @@ struct scenario {
     // Work folders planted in the temporary folder under the names of the
     // next seconds, each holding a file, before the stub starts.
     bool planted_work_folders = false;
+    // Why Windows itself does otherwise in this row; a row with a reason
+    // runs on the native target only.
+    std::string unlike_windows;
     expectation expected;
 };
 

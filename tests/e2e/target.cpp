@@ -20,6 +20,9 @@ std::unique_ptr<target> target_from_environment() {
     if (name == "native") {
         return make_native_target();
     }
+    if (name == "wine") {
+        return make_wine_target();
+    }
     throw std::runtime_error("STUBRA_E2E_TARGET names no known target: " + name);
 }
 

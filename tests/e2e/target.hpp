@@ -47,5 +47,6 @@ std::unique_ptr<target> target_from_environment();
 std::string required_environment(const char* name);
 
 std::unique_ptr<target> make_native_target();
+std::unique_ptr<target> make_wine_target();
 
 }  // namespace e2e

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 
@@ -65,16 +66,32 @@ TEST(last_error, keeps_what_was_set_last) {
     EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
 }
 
+// Starting and joining a thread may itself change the last error (the C
+// runtime's thread calls succeed and clear it), so both threads set and read
+// theirs while the other one is running, stepping in turn through atomics.
 TEST(last_error, belongs_to_each_thread) {
-    SetLastError(ERROR_ACCESS_DENIED);
+    std::atomic<int> step{0};
+    auto wait_for = [&step](int wanted) {
+        while (step.load() != wanted) {
+            std::this_thread::yield();
+        }
+    };
     DWORD seen_by_other_thread = 0;
-    std::thread other([&seen_by_other_thread] {
+    std::thread other([&] {
         SetLastError(ERROR_NO_MORE_FILES);
+        step = 1;
+        wait_for(2);
         seen_by_other_thread = GetLastError();
+        step = 3;
     });
+    wait_for(1);
+    SetLastError(ERROR_ACCESS_DENIED);
+    step = 2;
+    wait_for(3);
+    const DWORD seen_by_this_thread = GetLastError();
     other.join();
     EXPECT_EQ(seen_by_other_thread, ERROR_NO_MORE_FILES);
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(seen_by_this_thread, ERROR_ACCESS_DENIED);
 }
 
 }  // namespace

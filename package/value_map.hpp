@@ -15,7 +15,7 @@
 #include <string>
 
 class value_map {
-public:
+  public:
     // Adds key -> value unless key is present; returns whether it was added.
     bool insert_if_absent(const std::string& key, const std::string& value) {
         return values_.emplace(key, value).second;
@@ -36,6 +36,6 @@ public:
     const_iterator begin() const { return values_.begin(); }
     const_iterator end() const { return values_.end(); }
 
-private:
+  private:
     std::map<std::string, std::string> values_;
 };

@@ -5,6 +5,7 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+// shellapi.h builds on windows.h.
 #include <shellapi.h>
 #else
 #include "platform/posix/win32_api.hpp"

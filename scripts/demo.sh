@@ -30,3 +30,7 @@ status=0
 TMPDIR="$demo/temp" "$demo/demo-setup" '/norestart /V"LANG=en"' || status=$?
 echo "== the stub returned $status"
 echo "== left in the temporary folder: $(ls -A "$demo/temp" | tr '\n' ' ')"
+
+echo
+echo "== the same with stubra.exe under Wine"
+scripts/demo-windows.sh

@@ -79,9 +79,6 @@ struct scenario {
     // Work folders planted in the temporary folder under the names of the
     // next seconds, each holding a file, before the stub starts.
     bool planted_work_folders = false;
-    // Why Windows itself does otherwise in this row; a row with a reason
-    // runs on the native target only.
-    std::string unlike_windows;
     expectation expected;
 };
 

@@ -124,7 +124,7 @@ TEST(add_msi_log_option, makes_a_read_only_log_writable_again) {
     value_map values;
     values.subscript("msilog") = "ON";
     add_msi_log_option(values, parent / "ORVNT1\\");
-    EXPECT_EQ(attributes_of(log), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(attributes_of(log) & FILE_ATTRIBUTE_READONLY, 0u);
 }
 
 // The whole of step 7 on the worked example: package parameters /s /V"/qn",

@@ -53,8 +53,6 @@ wine_differs=(
   '^module_file_name\.names_this_program_and_cuts_to_a_small_buffer$'
   # Wine run as root opens a read-only file for writing.
   '^create_file\.refuses_to_write_a_read_only_file$'
-  # Wine reports FILE_ATTRIBUTE_ARCHIVE for a file set to FILE_ATTRIBUTE_NORMAL.
-  '^add_msi_log_option\.makes_a_read_only_log_writable_again$'
   # Wine's system message texts are its own ("Access denied.").
   '^codes_the_system_reports/system_message_text\.'
   '^system_error_text\.gives_the_system_text_without_its_line_end$'

@@ -1,30 +1,17 @@
 #include "bootstrap/launch.hpp"
 
 #include "platform/win32.hpp"
+#include "varnel/handle.hpp"
 
 namespace {
 
 constexpr std::uint32_t failure = 1;
 
-// The child's process handle, closed when the launch is done with it.
-class process_handle {
-  public:
-    explicit process_handle(HANDLE handle) : handle_(handle) {}
-    process_handle(const process_handle&) = delete;
-    process_handle& operator=(const process_handle&) = delete;
-    ~process_handle() { CloseHandle(handle_); }
-
-    HANDLE get() const { return handle_; }
-
-  private:
-    HANDLE handle_;
-};
-
 void show_message(const char* caption, const char* text) {
     MessageBoxA(nullptr, text, caption, MB_OK);
 }
 
-std::uint32_t wait_for_exit_code(const process_handle& process) {
+std::uint32_t wait_for_exit_code(const varnel::handle& process) {
     if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) {
         show_message("WaitForSingleObject failed", "Unable to wait for process");
         return failure;
@@ -55,6 +42,6 @@ std::uint32_t launch_installer(const std::string& file, const std::string& param
         show_message("ShellExecuteEx failed", "Unable to spawn process");
         return failure;
     }
-    const process_handle process(launch.hProcess);
+    const varnel::handle process(launch.hProcess);
     return wait_for_exit_code(process);
 }

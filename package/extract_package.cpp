@@ -4,11 +4,11 @@
 #include <limits>
 #include <optional>
 
-#include "package/file_handle.hpp"
 #include "package/file_name_check.hpp"
 #include "package/package_walk.hpp"
 #include "platform/win32.hpp"
 #include "varnel/fs/system_error_text.hpp"
+#include "varnel/handle.hpp"
 
 namespace {
 
@@ -46,9 +46,9 @@ std::optional<DWORD> extract_file(const std::string& name, const std::string& pa
         SetLastError(ERROR_INVALID_NAME);
         return ERROR_INVALID_NAME;
     }
-    file_handle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                                 nullptr));
+    varnel::handle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.is_open() || !write_all(file.get(), content) || !file.close()) {
         return GetLastError();
     }

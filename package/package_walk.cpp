@@ -4,9 +4,9 @@
 #include <array>
 #include <optional>
 
-#include "package/file_handle.hpp"
 #include "package/package_format.hpp"
 #include "package/read_chunk.hpp"
+#include "varnel/handle.hpp"
 
 namespace {
 
@@ -20,10 +20,10 @@ constexpr LONG scan_step = -static_cast<LONG>(marker_tag.size() + 1);
 // The lowest window start the scan tries lies above this position.
 constexpr DWORD scan_floor = marker_tag.size();
 
-file_handle open_package(const std::string& package_path) {
-    return file_handle(CreateFileA(package_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                                   nullptr));
+varnel::handle open_package(const std::string& package_path) {
+    return varnel::handle(CreateFileA(package_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
 // Scans from the end of the file towards its start for the marker text; the
@@ -144,7 +144,7 @@ class record_walk {
 }  // namespace
 
 walk_result walk_package(const std::string& package_path, package_visitor& visitor) {
-    const file_handle file = open_package(package_path);
+    const varnel::handle file = open_package(package_path);
     if (!file.is_open()) {
         return walk_result{walk_end::cannot_open, false, GetLastError(), 0, chunk_role::tag};
     }

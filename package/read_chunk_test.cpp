@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
-#include "package/file_handle.hpp"
 #include "package/md5.hpp"
 #include "package/package_fixture.hpp"
 #include "platform/win32.hpp"
+#include "varnel/handle.hpp"
 
 namespace {
 
@@ -23,7 +23,7 @@ class read_chunk_test : public package_fixture {
         return file;
     }
 
-    static DWORD position(const file_handle& file) {
+    static DWORD position(const varnel::handle& file) {
         return SetFilePointer(file.get(), 0, nullptr, FILE_CURRENT);
     }
 };
@@ -34,7 +34,7 @@ TEST_F(read_chunk_test, reads_chunks_backwards_and_stops_at_each_chunks_start) {
         writer.chunk("first");
         writer.chunk("second");
     });
-    const file_handle file(open_at_end());
+    const varnel::handle file(open_at_end());
     bool valid = true;
 
     std::string payload;
@@ -51,7 +51,7 @@ TEST_F(read_chunk_test, reads_chunks_backwards_and_stops_at_each_chunks_start) {
 
 TEST_F(read_chunk_test, verifies_an_empty_payload_against_the_digest_of_nothing) {
     write_package([](package_writer& writer) { writer.chunk(""); });
-    const file_handle file(open_at_end());
+    const varnel::handle file(open_at_end());
     bool valid = true;
     std::string payload;
 
@@ -64,7 +64,7 @@ TEST_F(read_chunk_test, verifies_an_empty_payload_against_the_digest_of_nothing)
 TEST_F(read_chunk_test, keeps_zero_bytes_in_payloads) {
     const std::string binary("\0\r\n\xff\0", 5);
     write_package([&](package_writer& writer) { writer.chunk(binary); });
-    const file_handle file(open_at_end());
+    const varnel::handle file(open_at_end());
     bool valid = true;
     std::string payload;
 
@@ -79,7 +79,7 @@ TEST_F(read_chunk_test, clears_valid_when_the_digest_does_not_match) {
          {std::string(16, '\0'), md5("other payload").raw_digest(), flipped}) {
         SCOPED_TRACE(hex_encode(digest));
         write_package([&](package_writer& writer) { writer.chunk_with_digest("payload", digest); });
-        const file_handle file(open_at_end());
+        const varnel::handle file(open_at_end());
         bool valid = true;
         std::string payload;
 
@@ -106,7 +106,7 @@ TEST_F(read_chunk_test, fails_without_touching_valid_when_a_move_cannot_be_made)
             writer.bytes("four");
             writer.bytes(chunk_trailer(c.length, md5("four").raw_digest()));
         });
-        const file_handle file(open_at_end());
+        const varnel::handle file(open_at_end());
         bool valid = true;
         std::string payload;
 
@@ -117,7 +117,7 @@ TEST_F(read_chunk_test, fails_without_touching_valid_when_a_move_cannot_be_made)
 
 TEST_F(read_chunk_test, fails_without_touching_valid_on_a_file_shorter_than_a_trailer) {
     write_package([](package_writer& writer) { writer.bytes("0123456789"); });
-    const file_handle file(open_at_end());
+    const varnel::handle file(open_at_end());
     bool valid = true;
     std::string payload;
 

@@ -8,23 +8,6 @@
 
 namespace {
 
-// Closes the handle at the end of a test.
-class handle_guard {
-  public:
-    explicit handle_guard(HANDLE handle) : handle_(handle) {}
-    handle_guard(const handle_guard&) = delete;
-    handle_guard& operator=(const handle_guard&) = delete;
-    ~handle_guard() {
-        if (handle_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle_);
-        }
-    }
-    HANDLE get() const { return handle_; }
-
-  private:
-    HANDLE handle_;
-};
-
 HANDLE open(const std::string& path, DWORD access, DWORD disposition) {
     return CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);

@@ -13,22 +13,6 @@ std::runtime_error failure(const std::string& call, const std::string& path) {
                               std::to_string(GetLastError()));
 }
 
-class file_handle {
-  public:
-    explicit file_handle(HANDLE handle) : handle_(handle) {}
-    file_handle(const file_handle&) = delete;
-    file_handle& operator=(const file_handle&) = delete;
-    ~file_handle() {
-        if (handle_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle_);
-        }
-    }
-    HANDLE get() const { return handle_; }
-
-  private:
-    HANDLE handle_;
-};
-
 std::string temp_folder() {
     char buffer[MAX_PATH];
     const DWORD length = GetTempPathA(MAX_PATH, buffer);
@@ -105,8 +89,8 @@ scratch_folder::~scratch_folder() {
 }
 
 void write_file(const std::string& path, const std::string& content) {
-    const file_handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    const handle_guard file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         throw failure("CreateFileA", path);
     }
@@ -119,8 +103,8 @@ void write_file(const std::string& path, const std::string& content) {
 }
 
 std::string read_file(const std::string& path) {
-    const file_handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const handle_guard file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         throw failure("CreateFileA", path);
     }

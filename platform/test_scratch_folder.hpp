@@ -5,6 +5,26 @@
 
 #include <string>
 
+#include "platform/win32.hpp"
+
+// Closes a handle when the test is done with it; INVALID_HANDLE_VALUE owns
+// nothing.
+class handle_guard {
+  public:
+    explicit handle_guard(HANDLE handle) : handle_(handle) {}
+    handle_guard(const handle_guard&) = delete;
+    handle_guard& operator=(const handle_guard&) = delete;
+    ~handle_guard() {
+        if (handle_ != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle_);
+        }
+    }
+    HANDLE get() const { return handle_; }
+
+  private:
+    HANDLE handle_;
+};
+
 // A fresh folder under the temporary folder, removed with everything in it
 // when the object goes (read-only files included; links are removed as links,
 // never followed).

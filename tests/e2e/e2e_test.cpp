@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
 
 #include "tests/e2e/installer_report.hpp"
 #include "tests/e2e/packing.hpp"
@@ -87,6 +88,9 @@ TEST_P(scenario_run, shows_the_user_what_the_table_expects) {
     const scenario& row = GetParam();
     const expectation& expected = row.expected;
     const bool on_windows = on_->name() != "native";
+    if (row.temp_path_too_long && !on_windows) {
+        GTEST_SKIP() << "the POSIX layer has no drive C: to fall back to";
+    }
     std::vector<message_box> expected_boxes = expected.message_boxes;
     if (on_windows) {
         expected_boxes.insert(expected_boxes.begin(), expected.shell_message_boxes.begin(),
@@ -97,6 +101,9 @@ TEST_P(scenario_run, shows_the_user_what_the_table_expects) {
     request.packed_stub = pack_scenario(row, *on_, (root_ / "pack").string());
     request.command_line = row.command_line;
     request.temp_folder = (root_ / "temp").string();
+    if (row.temp_path_too_long) {
+        request.temp_folder += "/" + std::string(300, 't');
+    }
     request.start_folder = (root_ / "start").string();
     request.report_file = (root_ / "report.txt").string();
     request.installer_exit_code = row.installer_exit_code;
@@ -121,7 +128,7 @@ TEST_P(scenario_run, shows_the_user_what_the_table_expects) {
     ASSERT_EQ(report.has_value(), expected.installer_command_line.has_value());
     if (report) {
         EXPECT_PRED3(matches, *expected.installer_command_line, report->command_line, paths);
-        EXPECT_EQ(report->working_folder, paths.temp);
+        EXPECT_PRED3(matches, expected.working_folder, report->working_folder, paths);
         EXPECT_EQ(report->files, expected.installer_folder);
         EXPECT_EQ(file_name_of(report->program), expected.started);
     }

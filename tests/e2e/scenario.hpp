@@ -56,8 +56,9 @@ struct expectation {
     std::optional<std::string> installer_command_line;
     // Names in the installer's own folder, sorted.
     std::vector<std::string> installer_folder;
-    // The name of the packed installer that was started.
+    // The name of the packed installer that was started, and where.
     std::string started = "setup.exe";
+    std::string working_folder = "{temp}";
     bool work_folder_removed = true;
     // Names that must not exist in the temporary folder after the run.
     std::vector<std::string> absent_from_temp;
@@ -79,6 +80,10 @@ struct scenario {
     // Work folders planted in the temporary folder under the names of the
     // next seconds, each holding a file, before the stub starts.
     bool planted_work_folders = false;
+    // A temporary folder longer than GetTempPathA can return, so that the
+    // stub falls back to C:\Temp\. Windows targets only: the POSIX layer
+    // has no drive C:.
+    bool temp_path_too_long = false;
     expectation expected;
 };
 

@@ -159,6 +159,13 @@ std::vector<scenario> make_scenarios() {
         row.expected.work_folder_removed = false;
         rows.push_back(row);
     }
+    {
+        scenario row = installer_run("without_a_temporary_folder_the_run_falls_back_to_c_temp");
+        row.temp_path_too_long = true;
+        row.expected.message_boxes = {{"GetTempPath failed", "Unable to get Temporary Directory"}};
+        row.expected.working_folder = "C:\\Temp";
+        rows.push_back(row);
+    }
     return rows;
 }
 

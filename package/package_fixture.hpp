@@ -17,10 +17,6 @@
 // the last section of a real image has.
 std::string fake_image();
 
-// The names in a folder (given with its trailing backslash), sorted, without
-// "." and "..".
-std::vector<std::string> folder_entries(const std::string& folder);
-
 // A folder of the test's own under the temporary folder, with an empty work
 // folder in it and a path for the package file; removed after the test.
 class package_fixture : public testing::Test {

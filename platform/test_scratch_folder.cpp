@@ -1,5 +1,6 @@
 #include "platform/test_scratch_folder.hpp"
 
+#include <algorithm>
 #include <random>
 #include <stdexcept>
 #include <vector>
@@ -128,4 +129,23 @@ bool exists(const std::string& path) {
     }
     FindClose(search);
     return true;
+}
+
+std::vector<std::string> folder_entries(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry{};
+    const HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        const std::string name = entry.cFileName;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    // std::string compares its characters as unsigned bytes.
+    std::sort(names.begin(), names.end());
+    return names;
 }

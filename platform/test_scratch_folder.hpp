@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/win32.hpp"
 
@@ -53,3 +54,7 @@ std::string read_file(const std::string& path);
 
 // Whether something exists at the path.
 bool exists(const std::string& path);
+
+// The names in a folder (given with its trailing backslash), sorted by byte
+// value, without "." and "..".
+std::vector<std::string> folder_entries(const std::string& folder);

@@ -16,8 +16,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
+#include "platform/test_scratch_folder.hpp"
 #include "platform/win32.hpp"
 
 namespace {
@@ -61,31 +61,12 @@ std::string folder_of(const std::string& path) {
     return separator == std::string::npos ? std::string() : path.substr(0, separator);
 }
 
-std::vector<std::string> entries_of(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        const std::string name = data.cFileName;
-        if (name != "." && name != "..") {
-            names.push_back(name);
-        }
-    } while (FindNextFileA(search, &data));
-    FindClose(search);
-    // std::string compares its characters as unsigned bytes.
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string report() {
     const std::string program = own_path();
     std::string text = "program: " + program + "\n";
     text += "command line: " + command_line_arguments() + "\n";
     text += "working folder: " + current_folder() + "\n";
-    for (const std::string& name : entries_of(folder_of(program))) {
+    for (const std::string& name : folder_entries(folder_of(program) + "\\")) {
         text += "file: " + name + "\n";
     }
     return text;
